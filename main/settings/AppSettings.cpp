@@ -1,0 +1,11 @@
+#include "AppSettings.h"
+
+namespace tessaly {
+
+AppSettings& TheAppSettings()
+{
+    static AppSettings settings;
+    return settings;
+}
+
+} // namespace tessaly
