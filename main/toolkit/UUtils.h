@@ -7,6 +7,7 @@
 #include "TextCursor.h"
 
 #include <QDate>
+#include <QString>
 
 #include <stdexcept>
 #include <string>
@@ -71,8 +72,15 @@ QDate ParseSlashPostDate(std::string_view text, QDate today = QDate::currentDate
 
 // ---- desktop --------------------------------------------------------------
 
-// The user's documents folder; throws std::runtime_error
-// ("Could not find MyDocuments folder location.") when there is none.
+// The user's documents folder (QStandardPaths::DocumentsLocation); throws
+// std::runtime_error ("Could not find MyDocuments folder location.") when
+// there is none.
 std::string GetMyDocumentsFolder();
+
+namespace detail {
+// GetMyDocumentsFolder's check of the location it was given, on its own so
+// that the failure can be tested.
+std::string DocumentsFolderOrThrow(const QString& location);
+} // namespace detail
 
 } // namespace tessaly

@@ -1,0 +1,258 @@
+#include "TextScan.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessaly::detail {
+
+namespace {
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+// [_a-zA-Z\d\-] : the bytes of a domain label.
+bool IsDomainByte(unsigned char c) { return IsDigit(c) || IsAsciiLetter(c) || c == '_' || c == '-'; }
+// [_a-zA-Z\d\-\.] : the bytes of a local part.
+bool IsLocalByte(unsigned char c) { return IsDomainByte(c) || c == '.'; }
+
+unsigned char At(std::string_view t, std::size_t i) { return static_cast<unsigned char>(t[i]); }
+
+} // namespace
+
+// Why this equals the regex: '@' is not a local byte, so from any start s the
+// greedy local run ends at the same place r as the run from the start of that
+// run; every start in [s, r) succeeds or fails together, the leftmost wins.
+// After the '@' the domain run is maximal (backing off leaves a domain byte
+// where '.' is needed), then each ".label" is taken greedily and the regex
+// ends, so the greedy path is the match.
+std::vector<TextMatch> FindEmailMatches(std::string_view t)
+{
+    std::vector<TextMatch> out;
+    const std::size_t n = t.size();
+    if (n == 0 || std::memchr(t.data(), '@', n) == nullptr)
+        return out;
+    std::size_t i = 0;
+    while (i < n) {
+        if (!IsLocalByte(At(t, i))) {
+            ++i;
+            continue;
+        }
+        const std::size_t s = i;
+        std::size_t r = i;
+        while (r < n && IsLocalByte(At(t, r)))
+            ++r;
+        if (r >= n || t[r] != '@') {
+            i = r; // t[r] cannot start a match either
+            continue;
+        }
+        std::size_t f = r + 1;
+        while (f < n && IsDomainByte(At(t, f)))
+            ++f;
+        std::size_t end = 0;
+        if (f > r + 1) {
+            std::size_t k = f;
+            while (k + 1 < n && t[k] == '.' && IsDomainByte(At(t, k + 1))) {
+                k += 2;
+                while (k < n && IsDomainByte(At(t, k)))
+                    ++k;
+                end = k;
+            }
+        }
+        if (end != 0) {
+            out.push_back({s, end - s});
+            i = end;
+        } else {
+            i = r + 1; // every start up to and including the '@' fails
+        }
+    }
+    return out;
+}
+
+// Why this equals the regex: each optional group, when its first byte is
+// there, is taken greedily; backing off any of its parts leaves a space, a
+// digit or '(' where the next part needs something else, and skipping a group
+// leaves '+' or '(' where a digit is needed. So at each start there is at
+// most one candidate path, the greedy one. The final part consumes the whole
+// run of digits and hyphens after the first digit.
+std::vector<TextMatch> FindPhoneMatches(std::string_view t)
+{
+    std::vector<TextMatch> out;
+    const std::size_t n = t.size();
+    auto skipSpaces = [&](std::size_t p) {
+        while (p < n && t[p] == ' ')
+            ++p;
+        return p;
+    };
+    auto tryAt = [&](std::size_t s, std::size_t& end) {
+        std::size_t p = s;
+        if (t[p] == '+') {
+            if (p + 1 >= n || !IsDigit(At(t, p + 1)))
+                return false;
+            p = skipSpaces(p + 2);
+        }
+        if (p < n && t[p] == '(') {
+            std::size_t q = p + 1;
+            while (q < n && IsDigit(At(t, q)))
+                ++q;
+            if (q == p + 1 || q >= n || t[q] != ')')
+                return false;
+            p = skipSpaces(q + 1);
+        }
+        if (p >= n || !IsDigit(At(t, p)))
+            return false;
+        while (p < n && (IsDigit(At(t, p)) || t[p] == '-'))
+            ++p;
+        end = p;
+        return true;
+    };
+    std::size_t s = 0;
+    while (s < n) {
+        const unsigned char c = At(t, s);
+        std::size_t end = 0;
+        if ((c == '+' || c == '(' || IsDigit(c)) && tryAt(s, end)) {
+            out.push_back({s, end - s});
+            s = end;
+        } else {
+            ++s;
+        }
+    }
+    return out;
+}
+
+std::size_t FindAsciiNoCase(std::string_view hay, std::string_view needle)
+{
+    constexpr auto npos = std::string_view::npos;
+    const std::size_t m = needle.size();
+    if (m == 0 || m > hay.size())
+        return npos;
+    const char* base = hay.data();
+    const std::size_t last = hay.size() - m; // last possible start
+    auto matchesAt = [&](std::size_t i) {
+        for (std::size_t j = 1; j < m; ++j)
+            if (FoldAscii(At(hay, i + j)) != FoldAscii(At(needle, j)))
+                return false;
+        return true;
+    };
+    // Next start in [from, last] whose first byte is b, or npos.
+    auto scan = [&](char b, std::size_t from) -> std::size_t {
+        if (from > last)
+            return npos;
+        const void* p = std::memchr(base + from, b, last - from + 1);
+        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - base) : npos;
+    };
+    const unsigned char first = At(needle, 0);
+    if (!IsAsciiLetter(first)) {
+        for (std::size_t i = scan(static_cast<char>(first), 0); i != npos; i = scan(static_cast<char>(first), i + 1))
+            if (matchesAt(i))
+                return i;
+        return npos;
+    }
+    // A letter: follow the next lower-case and the next upper-case candidate
+    // side by side, so each byte is scanned once.
+    const char lower = static_cast<char>(first | 0x20);
+    const char upper = static_cast<char>(first & ~0x20);
+    std::size_t nextLower = scan(lower, 0);
+    std::size_t nextUpper = scan(upper, 0);
+    while (true) {
+        const std::size_t i = std::min(nextLower, nextUpper);
+        if (i == npos)
+            return npos;
+        if (matchesAt(i))
+            return i;
+        if (i == nextLower)
+            nextLower = scan(lower, i + 1);
+        else
+            nextUpper = scan(upper, i + 1);
+    }
+}
+
+// ---- SubstringIndex ----------------------------------------------------------
+
+SubstringIndex::SubstringIndex(std::size_t automatonThreshold) : threshold_(automatonThreshold) {}
+
+void SubstringIndex::Append(std::string_view piece)
+{
+    text_.append(piece);
+    if (!automaton_) {
+        if (text_.size() <= threshold_)
+            return;
+        automaton_ = true;
+        states_.reserve(2 * text_.size() + 1);
+        edges_.reserve(3 * text_.size());
+        states_.push_back({0, -1, -1});
+        last_ = 0;
+        for (char c : text_)
+            Extend(static_cast<unsigned char>(c));
+        return;
+    }
+    for (char c : piece)
+        Extend(static_cast<unsigned char>(c));
+}
+
+bool SubstringIndex::Contains(std::string_view query) const
+{
+    if (!automaton_)
+        return std::string_view(text_).find(query) != std::string_view::npos;
+    int state = 0;
+    for (char c : query) {
+        state = Next(state, static_cast<unsigned char>(c));
+        if (state < 0)
+            return false;
+    }
+    return true;
+}
+
+int SubstringIndex::Next(int state, unsigned char byte) const
+{
+    for (int e = states_[state].firstEdge; e >= 0; e = edges_[e].next)
+        if (edges_[e].byte == byte)
+            return edges_[e].target;
+    return -1;
+}
+
+void SubstringIndex::SetNext(int state, unsigned char byte, int target)
+{
+    for (int e = states_[state].firstEdge; e >= 0; e = edges_[e].next) {
+        if (edges_[e].byte == byte) {
+            edges_[e].target = target;
+            return;
+        }
+    }
+    edges_.push_back({target, states_[state].firstEdge, byte});
+    states_[state].firstEdge = static_cast<int>(edges_.size()) - 1;
+}
+
+// The classic online suffix-automaton construction.
+void SubstringIndex::Extend(unsigned char byte)
+{
+    const int cur = static_cast<int>(states_.size());
+    states_.push_back({states_[last_].len + 1, -1, -1});
+    int p = last_;
+    while (p >= 0 && Next(p, byte) < 0) {
+        SetNext(p, byte, cur);
+        p = states_[p].link;
+    }
+    if (p < 0) {
+        states_[cur].link = 0;
+    } else {
+        const int q = Next(p, byte);
+        if (states_[p].len + 1 == states_[q].len) {
+            states_[cur].link = q;
+        } else {
+            const int clone = static_cast<int>(states_.size());
+            states_.push_back({states_[p].len + 1, states_[q].link, -1});
+            for (int e = states_[q].firstEdge; e >= 0; e = edges_[e].next)
+                SetNext(clone, edges_[e].byte, edges_[e].target);
+            while (p >= 0 && Next(p, byte) == q) {
+                SetNext(p, byte, clone);
+                p = states_[p].link;
+            }
+            states_[q].link = clone;
+            states_[cur].link = clone;
+        }
+    }
+    last_ = cur;
+}
+
+} // namespace tessaly::detail
