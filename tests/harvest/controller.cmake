@@ -1,0 +1,1 @@
+tessaly_add_test(test_harvest_controller SOURCES HarvestControllerTest.cpp LIBS tessaly_harvest)
