@@ -1,0 +1,58 @@
+#pragma once
+// The rows of the results list: one LeadRecord per harvested ad, shown in
+// the eight columns of kLeadColumnCaptions.
+
+#include "LeadRecord.h"
+
+#include <QAbstractTableModel>
+
+#include <utility>
+#include <vector>
+
+namespace tessaly {
+
+class ResultsModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Inclusive row span [first, last].
+    using RowRange = std::pair<int, int>;
+
+    explicit ResultsModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    int Count() const { return int(rows_.size()); }
+    const LeadRecord& Row(int row) const { return rows_[std::size_t(row)]; }
+
+    // Appends one row; returns the number of rows now.
+    int AddRow(const LeadRecord& record);
+
+    // Removes rows first..first+count-1 (clamped to the rows that exist).
+    void RemoveRows(int first, int count);
+
+    // Removes every row in `ranges` (any order, may touch or overlap) in one
+    // pass over the rows, so removing many scattered rows stays linear.
+    // Few ranges are announced one by one; many are announced as a reset,
+    // because views and selections update per announced range.
+    void RemoveRowRanges(std::vector<RowRange> ranges);
+
+    void Clear();
+
+    // Advances whenever rows are removed. A command that pumps messages
+    // compares it before and after a pump to learn that row numbers it read
+    // earlier may no longer be valid (appending rows does not advance it).
+    quint64 RemovalEpoch() const { return removalEpoch_; }
+
+private:
+    std::vector<LeadRecord> rows_;
+    quint64 removalEpoch_ = 0;
+};
+
+// Normalises ranges: clamps to [0, count), sorts, merges overlapping and
+// touching ones. Result ascending.
+std::vector<ResultsModel::RowRange> NormaliseRowRanges(std::vector<ResultsModel::RowRange> ranges, int count);
+
+} // namespace tessaly
