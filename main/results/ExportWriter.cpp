@@ -22,9 +22,21 @@ const char kLineEnd[] = "\r\n";
 // Rows are written in blocks, not one write call per row.
 constexpr std::size_t kWriteBlock = 1 << 16;
 
+// Files are opened unbuffered so that a short write (disk full, size limit)
+// surfaces at the write; through Qt's buffer it can pass unnoticed.
 bool WriteAll(QIODevice& device, const std::string& bytes)
 {
+    errno = 0;
     return device.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+// Qt reports a partial write without an error of its own; the system's
+// reason is then in errno.
+QString WriteFailure(const QFileDevice& file)
+{
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
 }
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
@@ -53,14 +65,14 @@ std::string ExportHeaderLine()
 bool WriteExportFile(const QString& path, const ResultsModel& model, QString* error)
 {
     QSaveFile file(path);
-    auto fail = [&]() {
+    auto fail = [&](const QString& reason) {
         if (error)
-            *error = file.errorString();
+            *error = reason;
         file.cancelWriting();
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(file.errorString());
 
     std::string block = kBom + ExportHeaderLine() + kLineEnd;
     for (int row = 0; row < model.Count(); ++row) {
@@ -68,12 +80,12 @@ bool WriteExportFile(const QString& path, const ResultsModel& model, QString* er
         block += kLineEnd;
         if (block.size() >= kWriteBlock) {
             if (!WriteAll(file, block))
-                return fail();
+                return fail(WriteFailure(file));
             block.clear();
         }
     }
     if (!WriteAll(file, block))
-        return fail();
+        return fail(WriteFailure(file));
     if (!file.commit()) {
         if (error)
             *error = file.errorString();
@@ -82,19 +94,14 @@ bool WriteExportFile(const QString& path, const ResultsModel& model, QString* er
     return true;
 }
 
-AutoExportWriter::AutoExportWriter(HarvestSession& session, ExportedCallback setExported)
-    : session_(session), setExported_(std::move(setExported))
+QString AutoExportWriter::FilePath(const std::string& folder, const std::string& baseName, const std::string& runStamp)
 {
-}
-
-QString AutoExportWriter::FilePath(const std::string& folder, const std::string& baseName) const
-{
-    const QString name = QString::fromStdString(baseName + " " + session_.RunStamp + ".csv");
+    const QString name = QString::fromStdString(baseName + " " + runStamp + ".csv");
     return QDir(QString::fromStdString(folder)).filePath(name);
 }
 
 bool AutoExportWriter::AppendExportLine(const std::string& folder, const std::string& baseName,
-                                        const std::string& line, QString* error)
+                                        const std::string& line, HarvestSession& session, QString* error)
 {
     const QString folderPath = QString::fromStdString(folder);
     if (folder.empty() || !QFileInfo(folderPath).isDir()) {
@@ -106,9 +113,9 @@ bool AutoExportWriter::AppendExportLine(const std::string& folder, const std::st
     // Opened per line rather than held open: a file moved or deleted during
     // the run is started again (with its header) instead of written into
     // the void, and nothing is left open when the run ends.
-    const QString path = FilePath(folder, baseName);
+    const QString path = FilePath(folder, baseName, session.RunStamp);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         if (error)
             *error = QStringLiteral("Cannot write the export file %1: %2").arg(Native(path), file.errorString());
         return false;
@@ -120,8 +127,8 @@ bool AutoExportWriter::AppendExportLine(const std::string& folder, const std::st
     bytes += line;
     bytes += kLineEnd;
     QString reason;
-    if (!WriteAll(file, bytes) || !file.flush())
-        reason = file.errorString();
+    if (!WriteAll(file, bytes))
+        reason = WriteFailure(file);
     else if (::fsync(file.handle()) != 0)
         reason = QString::fromLocal8Bit(std::strerror(errno));
     if (!reason.isEmpty()) {
@@ -133,9 +140,7 @@ bool AutoExportWriter::AppendExportLine(const std::string& folder, const std::st
     }
     file.close();
 
-    ++session_.ExportedCount;
-    if (setExported_)
-        setExported_(ExportedText(session_.ExportedCount));
+    ++session.ExportedCount;
     return true;
 }
 

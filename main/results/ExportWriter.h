@@ -9,7 +9,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <string>
 
 namespace tessaly {
@@ -31,24 +30,16 @@ bool WriteExportFile(const QString& path, const ResultsModel& model, QString* er
 // loses nothing that was already harvested.
 class AutoExportWriter {
 public:
-    using ExportedCallback = std::function<void(const QString&)>;
-
-    // `setExported` receives "<n> exported items" after each line.
-    explicit AutoExportWriter(HarvestSession& session, ExportedCallback setExported = {});
-
-    // Appends `line` and counts it in session.ExportedCount. False when the
-    // folder is missing or the file cannot be written: `error` then names the
-    // folder or file and the reason, and the caller should stop the run,
-    // since every further ad would be lost as well.
+    // Appends `line` to the file of session.RunStamp and counts it in
+    // session.ExportedCount. False when the folder is missing or the file
+    // cannot be written: `error` then names the folder or file and the
+    // reason, and the caller should stop the run, since every further ad
+    // would be lost as well.
     bool AppendExportLine(const std::string& folder, const std::string& baseName, const std::string& line,
-                          QString* error = nullptr);
+                          HarvestSession& session, QString* error = nullptr);
 
-    // The file the next line for (folder, baseName) goes to in this run.
-    QString FilePath(const std::string& folder, const std::string& baseName) const;
-
-private:
-    HarvestSession& session_;
-    ExportedCallback setExported_;
+    // The file that lines of the run stamped `runStamp` go to.
+    static QString FilePath(const std::string& folder, const std::string& baseName, const std::string& runStamp);
 };
 
 } // namespace tessaly

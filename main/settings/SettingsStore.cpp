@@ -11,8 +11,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <array>
-#include <cstdlib>
+#include <cerrno>
+#include <cstring>
 
 namespace tessaly {
 
@@ -98,6 +98,15 @@ void AppendLine(std::string& out, const char* key, const std::string& value)
 
 const char* FlagText(bool value) { return value ? "-1" : "0"; }
 
+// Qt reports a partial write without an error of its own; the system's
+// reason is then in errno.
+QString WriteFailure(const QFileDevice& file)
+{
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+}
+
 } // namespace
 
 bool ParseSettingsFlag(const std::string& value, bool fallback)
@@ -174,21 +183,24 @@ bool SaveSettings(const AppSettings& s, const std::string& path, QString* error)
     AppendLine(out, "cExportAutomatic", FlagText(s.ExportAutomatic));
     AppendLine(out, "eExportFolder", s.ExportFolder);
 
+    // Unbuffered: a short write (disk full, size limit) must surface here;
+    // through Qt's write buffer it can pass unnoticed and commit a cut file.
     QSaveFile file(QString::fromStdString(path));
-    auto fail = [&file, error]() {
+    auto fail = [&file, error](const QString& reason) {
         if (error)
-            *error = file.errorString();
+            *error = reason;
         file.cancelWriting();
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(file.errorString());
     // Restrict the temporary file before the password goes into it; the
     // rename carries the permissions over to settings.dat.
     if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return fail();
+        return fail(file.errorString());
+    errno = 0;
     if (file.write(out.data(), qint64(out.size())) != qint64(out.size()))
-        return fail();
+        return fail(WriteFailure(file));
     if (!file.commit()) {
         if (error)
             *error = file.errorString();

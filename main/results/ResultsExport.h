@@ -1,7 +1,7 @@
 #pragma once
-// The widget side of the results list: the list view's settings and the
-// "Export Results" command with its save-file dialog.
+// "Export Results" with its save-file dialog, over the export writers.
 
+#include "ExportWriter.h"
 #include "ResultsModel.h"
 #include "WindowHost.h"
 
@@ -10,14 +10,9 @@
 
 #include <functional>
 
-class QTableView;
 class QWidget;
 
 namespace tessaly {
-
-// Report view with a header, several whole rows selectable, selection kept
-// visible without focus, no editing, grid lines, eight columns of 120 pixels.
-void SetupResultsView(QTableView* view, ResultsModel* model);
 
 // Turns a "description|pattern|description|pattern" filter into Qt's name
 // filters (the descriptions, which carry their patterns in parentheses).

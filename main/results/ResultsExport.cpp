@@ -1,11 +1,7 @@
-#include "ResultsGui.h"
-
-#include "ExportWriter.h"
+#include "ResultsExport.h"
 
 #include <QDir>
 #include <QFileDialog>
-#include <QHeaderView>
-#include <QTableView>
 
 namespace tessaly {
 
@@ -28,27 +24,6 @@ QString AskExportFile(QWidget* parent)
 }
 
 } // namespace
-
-void SetupResultsView(QTableView* view, ResultsModel* model)
-{
-    view->setModel(model);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setShowGrid(true);
-    view->setWordWrap(false);
-    view->verticalHeader()->setVisible(false);
-    // Fixed row heights: measuring rows one by one does not scale to long lists.
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->horizontalHeader()->setDefaultSectionSize(120);
-    view->horizontalHeader()->setStretchLastSection(false);
-    // The highlight stays the same colour when the list loses focus.
-    QPalette palette = view->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    view->setPalette(palette);
-}
 
 QStringList ConvertDialogFilter(const QString& filter)
 {
