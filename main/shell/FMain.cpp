@@ -1,6 +1,7 @@
 #include "FMain.h"
 
 #include "AppSettings.h"
+#include "ExportWriter.h"
 #include "FAbout.h"
 #include "FSettings.h"
 #include "HttpFetcher.h"
@@ -597,7 +598,7 @@ void TfrmMain::AppendExportLine(const std::string& folder, const std::string& ba
 {
     QString error;
     if (autoExport_->AppendExportLine(folder, baseName, line, session_, &error)) {
-        spExported->setText(QString::number(session_.ExportedCount) + QStringLiteral(" exported items"));
+        spExported->setText(ExportedText(session_.ExportedCount));
         return;
     }
     // Nothing is dropped silently: the run stops and says why.
