@@ -13,12 +13,15 @@ LeadIntake::LeadIntake(HarvestSession& session, const AppSettings& settings, IIn
 
 std::string LeadIntake::ExportLine(const LeadRecord& record)
 {
-    // Free-text fields may carry the field delimiter; the others are written
-    // untouched so that addresses and links survive byte for byte.
+    // Free-text fields are cleaned and trimmed. The others are written as
+    // found, blanks included; only a double quote, which would end the field
+    // early and shift every later column (Kijiji date texts can hold tags with
+    // quoted attributes), is replaced like in the free-text fields.
     const std::string fields[8] = {
         SanitizeCsvField(record.Category), SanitizeCsvField(record.Location),
         SanitizeCsvField(record.Headline), SanitizeCsvField(record.Description),
-        record.Emails, record.Phones, record.DatePosted, record.DetailsUrl};
+        ReplaceAll(record.Emails, "\"", "\xC2\xA8"), ReplaceAll(record.Phones, "\"", "\xC2\xA8"),
+        ReplaceAll(record.DatePosted, "\"", "\xC2\xA8"), ReplaceAll(record.DetailsUrl, "\"", "\xC2\xA8")};
     std::string line;
     for (int i = 0; i < 8; ++i) {
         if (i > 0)
