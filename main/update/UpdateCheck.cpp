@@ -12,17 +12,12 @@ namespace tessaly {
 
 namespace {
 
-// Removes the description on every way out of the check, the name
-// reservation included when the download failed before writing to it.
+// Removes the description as soon as it has been read, and the empty name
+// reservation when the download failed before writing to it.
 class TempFileGuard {
 public:
     explicit TempFileGuard(QString path) : path_(std::move(path)) {}
-    ~TempFileGuard() { Remove(); }
-    void Remove()
-    {
-        if (!path_.isEmpty())
-            QFile::remove(path_);
-    }
+    ~TempFileGuard() { QFile::remove(path_); }
     TempFileGuard(const TempFileGuard&) = delete;
     TempFileGuard& operator=(const TempFileGuard&) = delete;
 
@@ -44,7 +39,6 @@ bool FetchOfferedVersion(UpdateCheckHost& host, QString& versionText)
         return false;
     const IniFile ini = IniFile::Load(temp);
     versionText = ini.ReadString(QStringLiteral("APPLICATION"), QStringLiteral("Version"));
-    guard.Remove();
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -44,6 +45,8 @@ public:
     Answer Show(const QString& text, Kind kind, Buttons buttons) override
     {
         shown.push_back({text, kind, buttons});
+        if (onShow)
+            onShow();
         if (answers.empty())
             return AnswerOk;
         const Answer a = answers.front();
@@ -52,6 +55,7 @@ public:
     }
     std::vector<Shown> shown;
     std::deque<Answer> answers;
+    std::function<void()> onShow;
 };
 
 class UpdateCheckTest : public ::testing::Test {
@@ -181,14 +185,17 @@ TEST_F(UpdateCheckTest, NewerVersionIsOfferedAsWrittenAndDeclinedSilently)
         msg_.shown.clear();
         ServeVersionLine("version =  2.10 ");
         msg_.answers = {IMessageBox::AnswerCancel};
+        QStringList leftWhileAsking{"not asked"};
+        msg_.onShow = [&] { leftWhileAsking = TempFolderEntries(); };
         tessaly::CheckForUpdates(silent, host_);
+        msg_.onShow = nullptr;
 
         ASSERT_EQ(msg_.shown.size(), 1u);
         EXPECT_EQ(msg_.shown[0].text, Offer("2.10"));
         EXPECT_EQ(msg_.shown[0].kind, IMessageBox::Information);
         EXPECT_EQ(msg_.shown[0].buttons, IMessageBox::OkCancel);
-        // Deleted after reading, before the user answers.
-        EXPECT_TRUE(TempFolderEntries().isEmpty());
+        // Deleted after reading, before the user is asked.
+        EXPECT_TRUE(leftWhileAsking.isEmpty()) << leftWhileAsking.join(", ").toStdString();
     }
     EXPECT_TRUE(started_.empty());
     EXPECT_EQ(closed_, 0);
