@@ -29,20 +29,26 @@ void SplitByString(std::string_view separator, std::string_view text, StringList
 
 namespace {
 
-// The program a browser command names, as an executable path; empty when it
-// names none. A command's options and its "%s" placeholder are not used: the
-// URL is always the one argument.
-QString ResolveProgram(const QString& command)
+QString ExecutablePath(const QString& program)
 {
-    const QStringList words = command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.isEmpty())
+    if (program.isEmpty())
         return {};
-    const QString& program = words.first();
     if (program.contains(QLatin1Char('/'))) {
         const QFileInfo info(program);
         return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
     }
     return QStandardPaths::findExecutable(program);
+}
+
+// The program a browser command names, as an executable path; empty when it
+// names none. The whole entry is tried first (a path may hold spaces), then
+// its first word: a command's options and its "%s" placeholder are not used,
+// the URL is always the one argument.
+QString ResolveProgram(const QString& command)
+{
+    if (const QString whole = ExecutablePath(command); !whole.isEmpty())
+        return whole;
+    return ExecutablePath(command.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty));
 }
 
 // $BROWSER (a colon-separated list, first usable entry wins), else xdg-open.
