@@ -48,21 +48,36 @@ QItemSelection MarkedSelection(const ResultsModel& model, const QItemSelection& 
     return out;
 }
 
-// Walks rows 0..count-1 in windows, marking or unmarking each window, with a
-// pump after each.
+// Walks the rows present at the start in windows, marking or unmarking
+// each window, with a pump after each. Positions are kept as row ids, so
+// rows removed during a pump are skipped and rows appended are left out.
 void MarkRows(ResultsModel& model, QItemSelectionModel& selection, IPump& pump, int rowsPerPump, bool select)
 {
     const int count = model.Count();
-    const quint64 epoch = model.RemovalEpoch();
+    if (count == 0)
+        return;
+    const quint64 lastId = model.RowId(count - 1);
+    quint64 nextId = model.RowId(0);
     const int step = std::max(rowsPerPump, 1);
-    for (int first = 0; first < count; first += step) {
-        const int last = std::min(count, first + step) - 1;
+    for (;;) {
+        const int first = model.FirstRowFromId(nextId);
+        const int end = model.FirstRowFromId(lastId + 1);
+        if (first >= end)
+            return;
+        const int last = std::min(end, first + step) - 1;
         selection.select(MarkedSelection(model, selection.selection(), first, last, select),
                          QItemSelectionModel::ClearAndSelect);
+        nextId = model.RowId(last) + 1;
         pump.Pump();
-        if (model.RemovalEpoch() != epoch)
-            return;
     }
+}
+
+std::vector<ResultsModel::RowRange> SelectedRanges(const QItemSelectionModel& selection)
+{
+    std::vector<ResultsModel::RowRange> ranges;
+    for (const QItemSelectionRange& range : selection.selection())
+        ranges.emplace_back(range.top(), range.bottom());
+    return ranges;
 }
 
 } // namespace
@@ -90,41 +105,31 @@ void DeleteSelected(ResultsModel& model, QItemSelectionModel& selection, Harvest
         return;
 
     // What the user confirmed is the selection of this moment: take it now,
-    // then drop it, so that the removals below need not carry thousands of
-    // selection ranges along.
-    const int count = model.Count();
-    std::vector<ResultsModel::RowRange> selected;
-    for (const QItemSelectionRange& range : selection.selection())
-        selected.emplace_back(range.top(), range.bottom());
-    selected = NormaliseRowRanges(std::move(selected), count);
-    if (!selected.empty())
+    // as row ids, then drop it, so that the removals below need not carry
+    // thousands of selection ranges along.
+    std::vector<quint64> targets;
+    for (const auto& range : NormaliseRowRanges(SelectedRanges(selection), model.Count()))
+        for (int row = range.first; row <= range.second; ++row)
+            targets.push_back(model.RowId(row));
+    if (!targets.empty())
         selection.clearSelection();
 
-    // From the bottom up in windows of rowsPerPump rows, so the row numbers
-    // of the windows still to go stay valid while rows go.
-    const int step = std::max(rowsPerPump, 1);
-    auto next = selected.rbegin();
-    for (int last = count - 1; last >= 0; last -= step) {
-        const int first = std::max(0, last - step + 1);
+    // From the bottom up, a window of rows at a time with a pump after each.
+    // Rows deleted by someone else during a pump are simply not found again.
+    const std::size_t step = std::size_t(std::max(rowsPerPump, 1));
+    while (!targets.empty()) {
+        const std::size_t from = targets.size() > step ? targets.size() - step : 0;
         std::vector<ResultsModel::RowRange> window;
-        for (; next != selected.rend() && next->second >= first; ++next) {
-            const int top = std::max(next->first, first);
-            window.emplace_back(top, next->second);
-            if (next->first < first) {
-                next->second = first - 1;  // the rest belongs to the next window
-                break;
-            }
+        for (std::size_t i = from; i < targets.size(); ++i) {
+            const int row = model.RowOfId(targets[i]);
+            if (row < 0)
+                continue;
+            session.Forget(model.Row(row).DetailsUrl);
+            window.emplace_back(row, row);
         }
-        if (!window.empty()) {
-            for (const auto& range : window)
-                for (int row = range.first; row <= range.second; ++row)
-                    session.Forget(model.Row(row).DetailsUrl);
-            model.RemoveRowRanges(std::move(window));
-        }
-        const quint64 epoch = model.RemovalEpoch();
+        targets.resize(from);
+        model.RemoveRowRanges(std::move(window));
         pump.Pump();
-        if (model.RemovalEpoch() != epoch)
-            break;
     }
 
     if (setSecondary)

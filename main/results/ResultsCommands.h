@@ -5,9 +5,9 @@
 //
 // The loops pump messages as they go so the window stays responsive on long
 // lists; anything may run inside a pump (the harvest timer appending rows,
-// another command). Rows appended meanwhile lie beyond the count read at the
-// start and are not touched; when rows are removed by someone else during a
-// pump, the command stops rather than use row numbers that may be gone.
+// another command). The commands hold on to rows by their ids, not their
+// numbers: rows appended meanwhile are not touched, rows removed meanwhile
+// are skipped.
 
 #include "HarvestSession.h"
 #include "ResultsModel.h"

@@ -79,6 +79,7 @@ int ResultsModel::AddRow(const LeadRecord& record)
     const int row = Count();
     beginInsertRows(QModelIndex(), row, row);
     rows_.push_back(record);
+    ids_.push_back(nextId_++);
     endInsertRows();
     return Count();
 }
@@ -95,13 +96,13 @@ void ResultsModel::RemoveRowRanges(std::vector<RowRange> ranges)
     ranges = NormaliseRowRanges(std::move(ranges), Count());
     if (ranges.empty())
         return;
-    ++removalEpoch_;
 
     if (ranges.size() <= kMaxAnnouncedRanges) {
         // From the bottom, so the row numbers of the ranges still to go stay valid.
         for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
             beginRemoveRows(QModelIndex(), it->first, it->second);
             rows_.erase(rows_.begin() + it->first, rows_.begin() + it->second + 1);
+            ids_.erase(ids_.begin() + it->first, ids_.begin() + it->second + 1);
             endRemoveRows();
         }
         return;
@@ -113,19 +114,33 @@ void ResultsModel::RemoveRowRanges(std::vector<RowRange> ranges)
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         read = std::size_t(ranges[i].second) + 1;
         const std::size_t keepEnd = i + 1 < ranges.size() ? std::size_t(ranges[i + 1].first) : rows_.size();
-        for (; read < keepEnd; ++read, ++write)
+        for (; read < keepEnd; ++read, ++write) {
             rows_[write] = std::move(rows_[read]);
+            ids_[write] = ids_[read];
+        }
     }
     rows_.resize(write);
+    ids_.resize(write);
     endResetModel();
 }
 
 void ResultsModel::Clear()
 {
-    ++removalEpoch_;
     beginResetModel();
     std::vector<LeadRecord>().swap(rows_);
+    std::vector<quint64>().swap(ids_);
     endResetModel();
+}
+
+int ResultsModel::FirstRowFromId(quint64 id) const
+{
+    return int(std::lower_bound(ids_.begin(), ids_.end(), id) - ids_.begin());
+}
+
+int ResultsModel::RowOfId(quint64 id) const
+{
+    const int row = FirstRowFromId(id);
+    return row < Count() && ids_[std::size_t(row)] == id ? row : -1;
 }
 
 } // namespace tessaly

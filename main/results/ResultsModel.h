@@ -41,14 +41,21 @@ public:
 
     void Clear();
 
-    // Advances whenever rows are removed. A command that pumps messages
-    // compares it before and after a pump to learn that row numbers it read
-    // earlier may no longer be valid (appending rows does not advance it).
-    quint64 RemovalEpoch() const { return removalEpoch_; }
+    // Every row gets an id when it is added, never reused. Rows are only
+    // appended at the end and removed, never reordered, so ids ascend with
+    // the row number: a command that pumps messages (and so may see rows
+    // vanish or appear) keeps ids rather than row numbers and finds their
+    // rows again by binary search.
+    quint64 RowId(int row) const { return ids_[std::size_t(row)]; }
+    // The row holding `id`, or -1 when it is gone.
+    int RowOfId(quint64 id) const;
+    // The first row whose id is `id` or larger (Count() when none).
+    int FirstRowFromId(quint64 id) const;
 
 private:
     std::vector<LeadRecord> rows_;
-    quint64 removalEpoch_ = 0;
+    std::vector<quint64> ids_;
+    quint64 nextId_ = 1;
 };
 
 // Normalises ranges: clamps to [0, count), sorts, merges overlapping and
