@@ -153,7 +153,7 @@ void UpdateRunner::RunUpdate(const Kind& kind)
     if (kind.application) {
         QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/TessalyUpdate-XXXXXX"));
         if (!folder.isValid()) {
-            view_.AddLogLine(QString::fromLatin1(LogText::CannotCreatePrefix) + folder.path());
+            view_.AddLogLine(QString::fromLatin1(LogText::CannotCreatePrefix) + QDir::tempPath());
             return finish();
         }
         folder.setAutoRemove(false);

@@ -372,6 +372,30 @@ TEST_F(UpdateRunnerTest, TargetPathsOutsideTheTargetFolderAreRefused)
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(updaterDir_.path()).absolutePath() + "/evil.sh"));
 }
 
+TEST_F(UpdateRunnerTest, FilesThatCannotBeCreatedEndTheRunWithoutADownload)
+{
+    // A folder in TargetPath that is a file.
+    ASSERT_TRUE(tessaly::test::WriteFile(updaterDir_.filePath("sub"), "a file, not a folder"));
+    routes_["/upd/quorinupdate.inf"] = HttpResponse::Text(200, Description("QUORIN", "2.5", "setup.sh", "sub/setup.sh"));
+    routes_["/upd/setup.sh"] = HttpResponse::Text(200, "#!/bin/sh\n");
+    MakeRunner("B")->Run();
+    EXPECT_EQ(view_.log, QStringList({kChecking, "Downloading version 2.5...",
+                                      "Cannot create the file: " + updaterDir_.filePath("sub/setup.sh")}));
+    EXPECT_EQ(RequestedPaths(), QStringList({"/upd/quorinupdate.inf"}));
+    EXPECT_FALSE(view_.stopEnabled);
+
+    // A temporary "folder" that is a file.
+    view_ = FakeView();
+    server_.ClearRequests();
+    const QString missing = tempRoot_.filePath("not-a-folder");
+    ASSERT_TRUE(tessaly::test::WriteFile(missing, "x"));
+    qputenv("TMPDIR", missing.toUtf8());
+    MakeRunner("A")->Run();
+    EXPECT_EQ(view_.log, QStringList({kChecking, "Cannot create the file: " + missing}));
+    EXPECT_TRUE(server_.Requests().isEmpty());
+    EXPECT_TRUE(started_.isEmpty());
+}
+
 TEST(TargetPathTest, RelativePathsInsideTheFolderAreCleaned)
 {
     const std::pair<const char*, const char*> accepted[] = {
