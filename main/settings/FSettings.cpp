@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -231,6 +232,14 @@ void TfrmSettings::btnSaveClick()
 }
 
 void TfrmSettings::btnCancelClick() { reject(); }
+
+void TfrmSettings::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred on the screen rather than on the main window.
+    if (QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+}
 
 bool RunSettingsDialog(QWidget* parent, AppSettings& settings, const std::string& path, IMessageBox& messages)
 {

@@ -60,6 +60,9 @@ public:
 
     static const char* const kMissingFolderText;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void BuildControls();
     void FormCreate();
