@@ -5,7 +5,10 @@
 #include "LoopbackHttpServer.h"
 #include "ResultsModel.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
+#include <QStatusBar>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +91,45 @@ TEST_F(MainWindowTest, StartsWithTheDocumentedState)
     EXPECT_EQ(window.btnBrowserFoward->toolTip(), "Go Forward");
 }
 
+// Every visible control lies inside its parent, overlaps no sibling, and is
+// at least as large as it needs to be to show its text.
+void ExpectTidyLayout(QWidget* parent, QStringList& problems)
+{
+    const auto children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QList<QWidget*> visible;
+    for (QWidget* child : children)
+        if (child->isVisible() && !child->isWindow())
+            visible.append(child);
+    for (int i = 0; i < visible.size(); ++i) {
+        QWidget* w = visible[i];
+        const QString name = QString::fromUtf8(w->metaObject()->className()) + " '" + w->objectName() + "'";
+        if (!parent->rect().contains(w->geometry()))
+            problems << name + " sticks out of its parent";
+        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w))
+            if (w->width() < w->minimumSizeHint().width() || w->height() < w->minimumSizeHint().height())
+                problems << name + " is clipped";
+        for (int j = i + 1; j < visible.size(); ++j)
+            if (w->geometry().intersects(visible[j]->geometry()))
+                problems << name + " overlaps " + visible[j]->metaObject()->className();
+        ExpectTidyLayout(w, problems);
+    }
+}
+
+TEST_F(MainWindowTest, LayoutAtTheDesignSizeHasNoOverlapsAndIsSavedAsAScreenshot)
+{
+    TfrmMain window;
+    window.show();
+    QTest::qWait(300);
+    EXPECT_EQ(window.centralWidget()->width(), 1008);
+    EXPECT_GE(window.centralWidget()->height() + window.statusBar()->height(), 641);
+    QStringList problems;
+    ExpectTidyLayout(&window, problems);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join("\n").toStdString();
+    const QString dir = qEnvironmentVariable("TESSALY_BINARY_DIR", QDir::tempPath()) + "/screenshots";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window.grab().save(dir + "/main-window.png"));
+}
+
 TEST_F(MainWindowTest, SiteHomeUrlTakesTheTextBeforeTheParenthesis)
 {
     EXPECT_EQ(SiteHomeUrl("http://www.kijiji.it (Italy)"), "http://www.kijiji.it");
@@ -157,13 +200,20 @@ TEST_F(MainWindowTest, GetDataHarvestsAServedListingPageToTheEnd)
 TEST_F(MainWindowTest, StopDuringADetailsFetchEndsTheRunAtOnce)
 {
     QByteArray base;
-    bool slowRequested = false;
+    TfrmMain* window = nullptr;
+    QElapsedTimer sinceStop;
     LoopbackHttpServer server([&](const HttpRequest& request) {
         if (request.path == "/sss/index.html")
             return HttpResponse::Text(200, ListingPage(base, 2));
         if (!request.path.startsWith("/details/"))
             return HttpResponse::Text(404, "missing");
-        slowRequested = true;
+        // The user presses Stop while this page trickles in; the fetch
+        // waits inside the harvest tick, so the press comes from the event
+        // loop like a real click.
+        QTimer::singleShot(300, window, [&] {
+            sinceStop.start();
+            window->btnStop->click();
+        });
         HttpResponse slow = HttpResponse::Text(200, QByteArray(200000, 'x'));
         slow.chunkSize = 100;
         slow.chunkDelayMs = 50;  // the whole page would take well over a minute
@@ -172,28 +222,25 @@ TEST_F(MainWindowTest, StopDuringADetailsFetchEndsTheRunAtOnce)
     ASSERT_TRUE(server.Listen());
     base = server.BaseUrl();
 
-    TfrmMain window;
-    window.show();
-    window.edtAddress->setText(QString::fromUtf8(base + "/sss/index.html"));
-    window.btnGoClick();
-    window.btnGetData->click();
-    ASSERT_TRUE(WaitFor([&] { return slowRequested; }));
-    QTest::qWait(200);
-    QElapsedTimer stopped;
-    stopped.start();
-    window.btnStop->click();
-    ASSERT_TRUE(WaitFor([&] { return window.MainStatusPanel->text() == HttpFetcher::kProcessAbortedText; }, 5000))
-        << window.MainStatusPanel->text().toStdString();
-    EXPECT_FALSE(window.Session().Running);
-    EXPECT_TRUE(window.Session().StopRequested);
-    EXPECT_FALSE(window.Controller().ParseTimer().isActive());
+    TfrmMain mainWindow;
+    window = &mainWindow;
+    mainWindow.show();
+    mainWindow.edtAddress->setText(QString::fromUtf8(base + "/sss/index.html"));
+    mainWindow.btnGoClick();
+    mainWindow.btnGetData->click();
+    ASSERT_TRUE(WaitFor([&] { return mainWindow.MainStatusPanel->text() == HttpFetcher::kProcessAbortedText; }, 20000))
+        << mainWindow.MainStatusPanel->text().toStdString();
+    EXPECT_LT(sinceStop.elapsed(), 5000);
+    EXPECT_FALSE(mainWindow.Session().Running);
+    EXPECT_TRUE(mainWindow.Session().StopRequested);
     QTest::qWait(1500);
-    // The second ad was never fetched and no row came from the aborted one.
+    EXPECT_FALSE(mainWindow.Controller().ParseTimer().isActive());
+    // The second ad was never fetched and the aborted one made no row.
     int detailsRequests = 0;
     for (const HttpRequest& request : server.Requests())
         detailsRequests += request.path.startsWith("/details/") ? 1 : 0;
     EXPECT_EQ(detailsRequests, 1);
-    EXPECT_EQ(window.Results().Count(), 0);
+    EXPECT_EQ(mainWindow.Results().Count(), 0);
 }
 
 } // namespace
