@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
 
 using namespace tessaly;
 using namespace tessaly::samplesites;
@@ -193,6 +194,24 @@ TEST(SampleListingTest, PagesAreCompleteAndChainedAsTheHarvestSeesThem)
             // No details link is taken from the raw server text: the
             // markers are written for the browser's serialisation.
             EXPECT_TRUE(ListingLinks(site, Rendered(QString::fromLatin1(kListingFiles[site][page]))).empty());
+        }
+    }
+}
+
+// Listing pages are read through the browser; it serialises their body as
+// the file has it only while the markup stays plain: tables with an explicit
+// tbody, every attribute written name="value", no self-closing tags.
+TEST(SampleListingTest, ListingMarkupNeedsNoFixingByTheBrowser)
+{
+    static const QRegularExpression tableWithoutBody(QStringLiteral("<table[^>]*>\\s*+(?!<tbody)"));
+    static const QRegularExpression bareAttribute(QStringLiteral("<[a-z][a-z0-9]*(\\s+[a-z-]+=\"[^\"]*\")*\\s+[a-z-]+(\\s|>)"));
+    for (const auto& files : kListingFiles) {
+        for (const char* file : files) {
+            const QString page = QString::fromStdString(Rendered(QString::fromLatin1(file)));
+            const QString body = page.mid(page.indexOf(QLatin1String("<body")));
+            EXPECT_FALSE(tableWithoutBody.match(body).hasMatch()) << file;
+            EXPECT_FALSE(bareAttribute.match(body).hasMatch()) << file << ": " << bareAttribute.match(body).captured().toStdString();
+            EXPECT_FALSE(body.contains(QLatin1String("/>"))) << file;
         }
     }
 }
