@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tessaly {
@@ -40,6 +41,17 @@ QString WriteFailure(const QFileDevice& file)
 }
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// A new file's name lives in its folder: sync the folder too, or a crash
+// soon after could lose the whole file although its lines were synced.
+void SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 
 } // namespace
 
@@ -139,6 +151,8 @@ bool AutoExportWriter::AppendExportLine(const std::string& folder, const std::st
         return false;
     }
     file.close();
+    if (oldSize == 0)
+        SyncFolder(folderPath);
 
     ++session.ExportedCount;
     return true;

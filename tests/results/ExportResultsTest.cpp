@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QTimer>
 #include <QTemporaryDir>
 
 using namespace tessaly;
@@ -15,6 +18,28 @@ TEST(ExportResultsTest, TheDialogFilterBecomesQtNameFilters)
 {
     EXPECT_EQ(ConvertDialogFilter(QString::fromLatin1(kExportDialogFilter)),
               (QStringList{"Comma delimitted files(*.csv)", "All files(*.*)"}));
+}
+
+TEST(ExportResultsTest, TheSaveDialogAsksForOneFileWithTheCsvFilterFirst)
+{
+    ResultsModel model;
+    FakeMessageBox messages;
+    bool seen = false;
+    QTimer::singleShot(0, [&]() {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        EXPECT_EQ(dialog->windowTitle(), "Save file");
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+        EXPECT_EQ(dialog->nameFilters(), (QStringList{"Comma delimitted files(*.csv)", "All files(*.*)"}));
+        EXPECT_EQ(dialog->selectedNameFilter(), "Comma delimitted files(*.csv)");
+        dialog->reject();
+    });
+    bool called = false;
+    ExportResults(nullptr, model, messages, [&](const QString&) { called = true; });
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(called);
 }
 
 TEST(ExportResultsTest, WritesTheChosenFileAndShowsTheCount)
