@@ -2,6 +2,7 @@
 // intake, and message pumping only after an ad was added.
 #include "SiteFakes.h"
 #include "Sites.h"
+#include "UUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,21 @@ TEST_P(ListingLoopTest, AutomaticExportHandsOnEveryAd)
     EXPECT_TRUE(h.host.rows.empty());
     EXPECT_TRUE(h.session.Running);
     EXPECT_EQ(h.pump.pumps, 4);
+}
+
+// A date the site's parser cannot read is an error for the caller: the walk
+// ends there and what was added before it stays.
+TEST(ListingLoopErrorTest, UnreadableDateEndsTheWalkWithAnError)
+{
+    Harness h;
+    const std::string good = "http://x/good.html", bad = "http://x/bad.html", after = "http://x/after.html";
+    h.fetcher.pages[good] = CraigslistDetails(IsoDate(QDate::currentDate()));
+    h.fetcher.pages[bad] = CraigslistDetails("2010-12-07");  // no comma after the date
+    h.fetcher.pages[after] = CraigslistDetails(IsoDate(QDate::currentDate()));
+    EXPECT_THROW(ParseCraigslistListing(h.ctx, CraigslistListing({good, bad, after})), ConversionError);
+    EXPECT_EQ(h.RowUrls(), (std::vector<std::string>{good}));
+    EXPECT_EQ(h.fetcher.requests, (std::vector<std::string>{good, bad}));
+    EXPECT_TRUE(h.session.Running);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSites, ListingLoopTest, ::testing::ValuesIn(kSites),
