@@ -174,24 +174,15 @@ SubstringIndex::SubstringIndex(std::size_t automatonThreshold) : threshold_(auto
 void SubstringIndex::Append(std::string_view piece)
 {
     text_.append(piece);
-    if (!automaton_) {
-        if (text_.size() <= threshold_)
-            return;
-        automaton_ = true;
-        states_.reserve(2 * text_.size() + 1);
-        edges_.reserve(3 * text_.size());
-        states_.push_back({0, -1, -1});
-        last_ = 0;
-        for (char c : text_)
+    if (automaton_)
+        for (char c : piece)
             Extend(static_cast<unsigned char>(c));
-        return;
-    }
-    for (char c : piece)
-        Extend(static_cast<unsigned char>(c));
 }
 
-bool SubstringIndex::Contains(std::string_view query) const
+bool SubstringIndex::Contains(std::string_view query)
 {
+    if (!automaton_ && text_.size() > threshold_)
+        BuildAutomaton();
     if (!automaton_)
         return std::string_view(text_).find(query) != std::string_view::npos;
     int state = 0;
@@ -201,6 +192,17 @@ bool SubstringIndex::Contains(std::string_view query) const
             return false;
     }
     return true;
+}
+
+void SubstringIndex::BuildAutomaton()
+{
+    automaton_ = true;
+    states_.reserve(2 * text_.size() + 1);
+    edges_.reserve(3 * text_.size());
+    states_.push_back({0, -1, -1});
+    last_ = 0;
+    for (char c : text_)
+        Extend(static_cast<unsigned char>(c));
 }
 
 int SubstringIndex::Next(int state, unsigned char byte) const
