@@ -16,10 +16,13 @@ using namespace tessaly;
 
 namespace {
 
-// A details page as the sites served them: header and navigation, then the
-// ad body in paragraphs with links, entities, e-mails (some written with
-// '&#64;') and phone numbers, then a footer; repeated blocks up to `bytes`.
-std::string MakeDetailsPage(std::size_t bytes)
+// A details page as the sites served them: header and navigation, then ad
+// blocks in paragraphs with links, entities, e-mails (some written with
+// '&#64;') and phone numbers, then a footer; blocks repeat up to `bytes`.
+// A page's contacts come from a small pool (an ad repeats its phone and
+// address) unless `allDistinct`, where nearly every contact is new and the
+// de-duplication works against a long result.
+std::string MakeDetailsPage(std::size_t bytes, bool allDistinct)
 {
     std::mt19937 rng(42);
     static const char* const words[] = {"car",   "excellent", "condition", "price",  "negotiable", "call",
@@ -46,11 +49,12 @@ std::string MakeDetailsPage(std::size_t bytes)
         page += "<div class=\"postingdate\">Date: 2011-03-05,  8:32PM EST</div>\n<div id=\"userbody\">\n";
         for (int p = 0; p < 6; ++p) {
             page += "  <p>" + sentence() + sentence();
+            const unsigned pick = allDistinct ? static_cast<unsigned>(rng()) : static_cast<unsigned>(rng() % 8);
             switch (rng() % 6) {
-            case 0: page += "Mail me at seller" + std::to_string(rng() % 500) + "@example.com "; break;
-            case 1: page += "write to owner" + std::to_string(rng() % 500) + "&#64;mail.example.org "; break;
-            case 2: page += "Tel (555) " + std::to_string(100 + rng() % 900) + "-" + std::to_string(1000 + rng() % 9000) + " "; break;
-            case 3: page += "cell +1 555-" + std::to_string(100 + rng() % 900) + "-" + std::to_string(1000 + rng() % 9000) + " "; break;
+            case 0: page += "Mail me at seller" + std::to_string(pick % 100000) + "@example.com "; break;
+            case 1: page += "write to owner" + std::to_string(pick % 100000) + "&#64;mail.example.org "; break;
+            case 2: page += "Tel (555) " + std::to_string(100 + pick % 900) + "-" + std::to_string(1000 + pick % 9000) + " "; break;
+            case 3: page += "cell +1 555-" + std::to_string(100 + pick % 900) + "-" + std::to_string(1000 + pick % 9000) + " "; break;
             case 4: page += "<a href=\"http://www.example.com/img/" + std::to_string(rng()) + ".jpg\">photo</a> "; break;
             default: page += "it&#39;s &quot;like new&quot; &amp; clean&#33; "; break;
             }
@@ -76,10 +80,14 @@ std::string MakeListingPage(std::size_t bytes)
     return page;
 }
 
-const std::string& DetailsPage(std::size_t bytes)
+const std::string& DetailsPage(std::size_t bytes, bool allDistinct = false)
 {
-    static const std::string small = MakeDetailsPage(100 * 1024);
-    static const std::string large = MakeDetailsPage(1024 * 1024);
+    static const std::string small = MakeDetailsPage(100 * 1024, false);
+    static const std::string large = MakeDetailsPage(1024 * 1024, false);
+    static const std::string smallDense = MakeDetailsPage(100 * 1024, true);
+    static const std::string largeDense = MakeDetailsPage(1024 * 1024, true);
+    if (allDistinct)
+        return bytes <= 100 * 1024 ? smallDense : largeDense;
     return bytes <= 100 * 1024 ? small : large;
 }
 
@@ -139,6 +147,22 @@ void BM_ContactsOfDecodedPage(benchmark::State& state)
     SetBytes(state, page.size());
 }
 BENCHMARK(BM_ContactsOfDecodedPage)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMicrosecond);
+
+// The same with (nearly) every contact distinct: thousands of results.
+void BM_ContactsOfDecodedPage_AllDistinct(benchmark::State& state)
+{
+    const std::string& page = DetailsPage(static_cast<std::size_t>(state.range(0)), true);
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const std::string text = DecodeNumericEntities(page);
+        const std::string emails = ExtractEmails(text);
+        const std::string phones = ExtractPhones(text);
+        found = emails.size() + phones.size();
+    }
+    state.counters["result_bytes"] = static_cast<double>(found);
+    SetBytes(state, page.size());
+}
+BENCHMARK(BM_ContactsOfDecodedPage_AllDistinct)->Arg(100 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMicrosecond);
 
 // ---- 10 MB listing page ------------------------------------------------------------
 

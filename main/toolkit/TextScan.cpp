@@ -1,6 +1,7 @@
 #include "TextScan.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace tessaly::detail {
@@ -11,10 +12,25 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
 
+// Byte classes of the e-mail pattern, looked up in one table.
+enum : unsigned char { kDomainByte = 1, kLocalByte = 2 };
+
+constexpr std::array<unsigned char, 256> MakeEmailClasses()
+{
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool domain = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+                            c == '-';
+        table[c] = static_cast<unsigned char>((domain ? kDomainByte | kLocalByte : 0) | (c == '.' ? kLocalByte : 0));
+    }
+    return table;
+}
+constexpr std::array<unsigned char, 256> kEmailClasses = MakeEmailClasses();
+
 // [_a-zA-Z\d\-] : the bytes of a domain label.
-bool IsDomainByte(unsigned char c) { return IsDigit(c) || IsAsciiLetter(c) || c == '_' || c == '-'; }
+bool IsDomainByte(unsigned char c) { return kEmailClasses[c] & kDomainByte; }
 // [_a-zA-Z\d\-\.] : the bytes of a local part.
-bool IsLocalByte(unsigned char c) { return IsDomainByte(c) || c == '.'; }
+bool IsLocalByte(unsigned char c) { return kEmailClasses[c] & kLocalByte; }
 
 unsigned char At(std::string_view t, std::size_t i) { return static_cast<unsigned char>(t[i]); }
 
@@ -199,7 +215,7 @@ void SubstringIndex::BuildAutomaton()
     automaton_ = true;
     states_.reserve(2 * text_.size() + 1);
     edges_.reserve(3 * text_.size());
-    states_.push_back({0, -1, -1});
+    states_.push_back({0, -1, 0, 0, 0});
     last_ = 0;
     for (char c : text_)
         Extend(static_cast<unsigned char>(c));
@@ -207,29 +223,39 @@ void SubstringIndex::BuildAutomaton()
 
 int SubstringIndex::Next(int state, unsigned char byte) const
 {
-    for (int e = states_[state].firstEdge; e >= 0; e = edges_[e].next)
-        if (edges_[e].byte == byte)
-            return edges_[e].target;
+    const State& s = states_[state];
+    const Edge* e = edges_.data() + s.firstEdge;
+    for (int i = 0; i < s.count; ++i)
+        if (e[i].byte == byte)
+            return e[i].target;
     return -1;
 }
 
 void SubstringIndex::SetNext(int state, unsigned char byte, int target)
 {
-    for (int e = states_[state].firstEdge; e >= 0; e = edges_[e].next) {
-        if (edges_[e].byte == byte) {
-            edges_[e].target = target;
+    State& s = states_[state];
+    for (int i = 0; i < s.count; ++i) {
+        if (edges_[s.firstEdge + i].byte == byte) {
+            edges_[s.firstEdge + i].target = target;
             return;
         }
     }
-    edges_.push_back({target, states_[state].firstEdge, byte});
-    states_[state].firstEdge = static_cast<int>(edges_.size()) - 1;
+    if (s.count == s.capacity) {
+        const int moved = static_cast<int>(edges_.size());
+        const int capacity = s.capacity == 0 ? 2 : 2 * s.capacity;
+        edges_.resize(edges_.size() + capacity);
+        std::copy_n(edges_.begin() + s.firstEdge, s.count, edges_.begin() + moved);
+        s.firstEdge = moved;
+        s.capacity = capacity;
+    }
+    edges_[s.firstEdge + s.count++] = {target, byte};
 }
 
 // The classic online suffix-automaton construction.
 void SubstringIndex::Extend(unsigned char byte)
 {
     const int cur = static_cast<int>(states_.size());
-    states_.push_back({states_[last_].len + 1, -1, -1});
+    states_.push_back({states_[last_].len + 1, -1, 0, 0, 0});
     int p = last_;
     while (p >= 0 && Next(p, byte) < 0) {
         SetNext(p, byte, cur);
@@ -243,9 +269,12 @@ void SubstringIndex::Extend(unsigned char byte)
             states_[cur].link = q;
         } else {
             const int clone = static_cast<int>(states_.size());
-            states_.push_back({states_[p].len + 1, states_[q].link, -1});
-            for (int e = states_[q].firstEdge; e >= 0; e = edges_[e].next)
-                SetNext(clone, edges_[e].byte, edges_[e].target);
+            // The clone gets a copy of q's transitions in a block of its own.
+            const State source = states_[q];
+            const int block = static_cast<int>(edges_.size());
+            edges_.resize(edges_.size() + source.count);
+            std::copy_n(edges_.begin() + source.firstEdge, source.count, edges_.begin() + block);
+            states_.push_back({states_[p].len + 1, source.link, block, source.count, source.count});
             while (p >= 0 && Next(p, byte) == q) {
                 SetNext(p, byte, clone);
                 p = states_[p].link;

@@ -37,23 +37,27 @@ std::size_t FindAsciiNoCase(std::string_view haystack, std::string_view needle);
 // that only grows. Small texts are searched directly; once a query meets a
 // text longer than `automatonThreshold` bytes, a suffix automaton is built
 // and answers from then on in O(query length), so de-duplicating many
-// distinct matches stays linear (at about 60 bytes of memory per text byte).
+// distinct matches stays linear (at some tens of bytes of memory per text byte).
 class SubstringIndex {
 public:
-    explicit SubstringIndex(std::size_t automatonThreshold = 8 * 1024);
+    explicit SubstringIndex(std::size_t automatonThreshold = 1024);
     void Append(std::string_view piece);
     bool Contains(std::string_view query);
     const std::string& Text() const { return text_; }
 
 private:
+    // A state's transitions lie side by side in edges_[firstEdge, +count);
+    // a full block moves to the end with twice the room, so a lookup scans
+    // one short contiguous run.
     struct State {
         int len;
         int link;
         int firstEdge;
+        int count;
+        int capacity;
     };
     struct Edge {
         int target;
-        int next;
         unsigned char byte;
     };
 
