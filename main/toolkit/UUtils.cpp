@@ -5,14 +5,14 @@
 #include <QStandardPaths>
 
 #include <array>
-#include <cstring>
 #include <limits>
 #include <optional>
 
 namespace tessaly {
 
-// Backpage received abuse reports at this address; matches that are part of
-// it are never reported as contacts, on every site.
+// Backpage's abuse mailbox: the conventional "abuse@" address of the site's
+// domain (the exact address the site published is not on record). Matches
+// that are part of it are never reported as contacts, on every site.
 const char* const kAbuseEmailAddress = "abuse@backpage.com";
 
 namespace {

@@ -34,7 +34,8 @@ public:
 // returns "" and leaves the cursor just after the start marker.
 // Empty markers count as not found.
 std::string ExtractBetween(TextCursor& source, std::string_view startMarker, std::string_view endMarker);
-// Same on a plain string (the string is rewritten to what is left).
+// Same on a plain string (the string is rewritten to what is left, a copy
+// per call: fine for small texts, page walks use the TextCursor).
 std::string ExtractBetween(std::string& source, std::string_view startMarker, std::string_view endMarker);
 
 std::string StripTags(std::string_view text);
