@@ -22,7 +22,14 @@ constexpr int kReadPageTimeoutMs = 10000;
 
 void ClearUrlCache()
 {
-    QWebEngineProfile::defaultProfile()->clearHttpCache();
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    // The default profile keeps its HTTP cache in memory, so it is empty at
+    // every start. Clearing it anyway is not harmless: the engine clears
+    // asynchronously and cancels the page loads in flight when it does,
+    // which left the first listing page of a session blank.
+    if (profile->isOffTheRecord() || profile->httpCacheType() != QWebEngineProfile::DiskHttpCache)
+        return;
+    profile->clearHttpCache();
 }
 
 BrowserView::BrowserView(QWidget* parent) : QWebEngineView(parent)
