@@ -1,11 +1,13 @@
 #include "ProductInfo.h"
-#include "TestDownloader.h"
+#include "AppSettings.h"
+#include "HttpFetcher.h"
 #include "UpdateCheck.h"
 
 #include "LoopbackHttpServer.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -58,6 +60,21 @@ public:
     std::function<void()> onShow;
 };
 
+class NullStatusBar : public tessaly::IStatusBar {
+public:
+    void SetMainStatus(const QString& text) override { status = text; }
+    void SetGaugeMaximum(int maximum) override { gaugeMaximum = maximum; }
+    int GaugeMaximum() const override { return gaugeMaximum; }
+    void SetGaugeValue(int) override {}
+    QString status;
+    int gaugeMaximum = 100;
+};
+
+class NullPump : public tessaly::IPump {
+public:
+    void Pump() override { QCoreApplication::processEvents(); }
+};
+
 class UpdateCheckTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -71,9 +88,11 @@ protected:
 
         host_.msg = &msg_;
         host_.programDir = programDir_.path().toStdString();
+        // The main window's fetcher, as the window wires it: a harvest
+        // stopped by the user must not hide an update.
         host_.downloadFile = [this](const std::string& url, const std::string& path) {
             downloads_.push_back(path);
-            return tessaly::test::DownloadToFile(url, path);
+            return fetcher_.DownloadFile(url, path, /*honourStopFlag=*/false);
         };
         host_.startDetached = [this](const QString& program, const QStringList& args) {
             started_.push_back({program, args});
@@ -114,6 +133,11 @@ protected:
     HttpResponse response_ = HttpResponse::Text(404, "not found");
     tessaly::LoopbackHttpServer server_{[this](const HttpRequest&) { return response_; }};
     FakeMessageBox msg_;
+    tessaly::AppSettings settings_;
+    bool harvestStopped_ = true;
+    NullStatusBar statusBar_;
+    NullPump pump_;
+    tessaly::HttpFetcher fetcher_{settings_, harvestStopped_, statusBar_, pump_};
     tessaly::UpdateCheckHost host_;
     std::vector<std::string> downloads_;
     std::vector<std::pair<QString, QStringList>> started_;
