@@ -1,5 +1,6 @@
 // End-to-end harvests: the real main window with the real browser against
 // the sample sites served on loopback, one test per site.
+#include "AppSettings.h"
 #include "FMain.h"
 #include "PageText.h"
 #include "ResultsModel.h"
@@ -7,6 +8,7 @@
 #include "Sites.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -74,6 +76,21 @@ const SiteCase kSites[] = {
      {"tavolo-cristallo-4455102",
       {"Arredamento", "Milano", "Tavolo in cristallo & acciaio", "", "cristallo@example.it", "333-4445556", "", ""}, 0}},
 };
+
+// The Details URLs the listing parser takes from listing page 1, 2 or 3 of a
+// site, as the browser would show that page.
+std::vector<std::string> LinksOfListingPage(int siteIndex, int page, const QByteArray& base)
+{
+    static const char* const kCraigslistPages[] = {"/index.html", "/index100.html", "/index200.html"};
+    static const char* const kOtherPages[] = {"/index.html", "/index-page2.html", "/index-page3.html"};
+    const QString siteFolder = QString::fromUtf8(kSampleSites[std::size_t(siteIndex)].firstListing).section('/', 0, -2);
+    QFile file(DefaultSamplesRoot() + siteFolder +
+               (siteIndex == SiteCraigslist ? kCraigslistPages : kOtherPages)[page - 1]);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return ListingLinks(siteIndex, RewriteToClassicMarkup(
+                                       RenderSamplePage(file.readAll(), base, QDate::currentDate()).toStdString()));
+}
 
 class SampleHarvest : public ::testing::TestWithParam<SiteCase> {
 protected:
@@ -146,14 +163,7 @@ TEST_P(SampleHarvest, LastSevenDaysHarvestsThreePagesAndEndsAtTheOldAd)
 
     // The run ended at page 3's 8-day-old ad: the newer ads after it were
     // never fetched.
-    const QString siteFolder =
-        QString::fromUtf8(kSampleSites[std::size_t(site.siteIndex)].firstListing).section('/', 0, -2);
-    QFile page3File(DefaultSamplesRoot() + siteFolder +
-                    (site.siteIndex == SiteCraigslist ? "/index200.html" : "/index-page3.html"));
-    ASSERT_TRUE(page3File.open(QIODevice::ReadOnly)) << page3File.fileName().toStdString();
-    const std::string page3 =
-        RewriteToClassicMarkup(RenderSamplePage(page3File.readAll(), base, QDate::currentDate()).toStdString());
-    const std::vector<std::string> links = ListingLinks(site.siteIndex, page3);
+    const std::vector<std::string> links = LinksOfListingPage(site.siteIndex, 3, base);
     ASSERT_GE(links.size(), 4u);
     for (std::size_t i = 0; i < links.size(); ++i) {
         const QByteArray path = QUrl(QString::fromStdString(links[i])).path().toUtf8();
@@ -183,6 +193,51 @@ TEST_P(SampleHarvest, LastSevenDaysHarvestsThreePagesAndEndsAtTheOldAd)
     // A second run over the same pages finds only ads it already has.
     Harvest(window, first);
     EXPECT_EQ(window.Results().Count(), 22);
+}
+
+TEST_P(SampleHarvest, AutomaticExportWritesEveryAdToTheRunFile)
+{
+    const SiteCase& site = GetParam();
+    SampleSiteServer server(DefaultSamplesRoot());
+    ASSERT_TRUE(server.Listen());
+    const QByteArray base = server.BaseUrl();
+    QTemporaryDir exportDir;
+    ASSERT_TRUE(exportDir.isValid());
+
+    TfrmMain window;
+    window.show();
+    const AppSettings saved = TheAppSettings();
+    TheAppSettings().ExportManually = false;
+    TheAppSettings().ExportAutomatic = true;
+    TheAppSettings().ExportFolder = exportDir.path().toStdString();
+    window.cbxSite->setCurrentIndex(site.siteIndex);
+    Harvest(window, base + kSampleSites[std::size_t(site.siteIndex)].firstListing, &server.Http().Requests());
+    TheAppSettings() = saved;
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Every link of every page, repeats and the dead link included, in
+    // page order; no rows.
+    std::vector<std::string> expected;
+    for (int page = 1; page <= 3; ++page)
+        for (const std::string& link : LinksOfListingPage(site.siteIndex, page, base))
+            expected.push_back(link);
+    ASSERT_EQ(expected.size(), 28u);
+    EXPECT_EQ(window.Results().Count(), 0);
+    EXPECT_EQ(window.spExported->text(), "28 exported items");
+
+    const QStringList files = QDir(exportDir.path()).entryList({"Results *.csv"}, QDir::Files);
+    ASSERT_EQ(files.size(), 1) << files.join(",").toStdString();
+    QFile file(exportDir.filePath(files[0]));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    ASSERT_TRUE(content.startsWith("\xEF\xBB\xBF\"Category\",\"Location\""));
+    QList<QByteArray> lines = content.mid(3).split('\n');
+    ASSERT_EQ(lines.size(), 30);  // header, 28 ads, and the empty piece after the last line end
+    EXPECT_TRUE(lines.last().isEmpty());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const QByteArray line = lines[int(i) + 1];
+        EXPECT_TRUE(line.endsWith("\",\"" + QByteArray::fromStdString(expected[i]) + "\"\r")) << line.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sites, SampleHarvest, ::testing::ValuesIn(kSites),
