@@ -395,31 +395,27 @@ void TfrmMain::btnStopClick()
 void TfrmMain::tmrStartupTimer()
 {
     tmrStartup->stop();
-    try {
-        UpdateCheckHost host;
-        host.downloadFile = [this](const std::string& url, const std::string& path) {
-            return IdHTTP2_->DownloadFile(url, path, false);
-        };
-        host.msg = &msgMain_;
-        host.programDir = QCoreApplication::applicationDirPath().toStdString();
-        host.closeMainWindow = [this] { close(); };
-        CheckForUpdates(true, host);
-    } catch (const std::exception& e) {
-        ReportError(QString::fromStdString(e.what()));
-    }
+    RunUpdateCheck(true);
 }
 
 void TfrmMain::btnUpdatesClick()
 {
+    RunUpdateCheck(false);
+}
+
+void TfrmMain::RunUpdateCheck(bool silent)
+{
     try {
         UpdateCheckHost host;
+        // The description is fetched even while a stopped harvest keeps the
+        // stop flag set: a user who pressed Stop still gets a real check.
         host.downloadFile = [this](const std::string& url, const std::string& path) {
             return IdHTTP2_->DownloadFile(url, path, false);
         };
         host.msg = &msgMain_;
         host.programDir = QCoreApplication::applicationDirPath().toStdString();
         host.closeMainWindow = [this] { close(); };
-        CheckForUpdates(false, host);
+        CheckForUpdates(silent, host);
     } catch (const std::exception& e) {
         ReportError(QString::fromStdString(e.what()));
     }

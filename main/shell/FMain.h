@@ -139,6 +139,7 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
+    void RunUpdateCheck(bool silent);
     // The one error report for errors that escape a handler.
     void ReportError(const QString& message);
 

@@ -3,6 +3,7 @@
 #include "BrowserView.h"
 #include "HarvestController.h"
 #include "LoopbackHttpServer.h"
+#include "WaitFor.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace tessaly;
+using tessaly::testing::WaitFor;
 
 namespace {
 
@@ -25,18 +27,6 @@ const QByteArray kListing = R"(<!DOCTYPE html>
 <div id="footer">footer</div>
 <script>var x = "<div class=\"q\">";</script>
 </body></html>)";
-
-bool WaitFor(const std::function<bool()>& condition, int ms = 20000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 TEST(EmbeddedBrowser, ReadsThePageInTheClassicSerialisation)
 {

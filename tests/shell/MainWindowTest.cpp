@@ -3,6 +3,7 @@
 #include "FMain.h"
 #include "HttpFetcher.h"
 #include "LoopbackHttpServer.h"
+#include "WaitFor.h"
 #include "ResultsModel.h"
 
 #include <QAbstractButton>
@@ -22,20 +23,9 @@
 #include <gtest/gtest.h>
 
 using namespace tessaly;
+using tessaly::testing::WaitFor;
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int ms = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 // Every window of these tests keeps its settings in a scratch folder and
 // asks an update server that is not there.

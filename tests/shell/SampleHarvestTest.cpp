@@ -6,6 +6,7 @@
 #include "ResultsModel.h"
 #include "SampleSites.h"
 #include "Sites.h"
+#include "WaitFor.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -24,21 +25,10 @@
 #include <map>
 
 using namespace tessaly;
+using tessaly::testing::WaitFor;
 using namespace tessaly::samplesites;
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QTest::qWait(50);
-    }
-    return true;
-}
 
 struct ChosenAd {
     const char* urlPart;  // a part of the Details URL that names the ad
