@@ -1,6 +1,8 @@
 #include "ExportWriter.h"
 #include "LeadIntake.h"
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -13,6 +15,8 @@
 #include <sys/resource.h>
 
 using namespace tessaly;
+
+using tessaly::testing::FileSizeLimit;
 
 namespace {
 
@@ -34,23 +38,6 @@ void WriteBytes(const QString& path, const std::string& bytes)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes.data(), qint64(bytes.size()));
 }
-
-// Writes beyond `bytes` fail with EFBIG while the object lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
-};
 
 TEST(ExportFileTest, WritesBomHeaderAndOneQuotedLinePerRow)
 {

@@ -2,6 +2,8 @@
 #include "SettingsStore.h"
 #include "UUtils.h"
 
+#include "WindowFakes.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,23 +20,9 @@
 #include <vector>
 
 using namespace tessaly;
+using tessaly::testing::FakeMessageBox;
 
 namespace {
-
-class FakeMessageBox : public IMessageBox {
-public:
-    struct Shown {
-        QString text;
-        Kind kind;
-        Buttons buttons;
-    };
-    Answer Show(const QString& text, Kind kind, Buttons buttons) override
-    {
-        shown.push_back({text, kind, buttons});
-        return AnswerOk;
-    }
-    std::vector<Shown> shown;
-};
 
 AppSettings Defaults()
 {

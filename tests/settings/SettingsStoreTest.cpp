@@ -1,6 +1,8 @@
 #include "SettingsStore.h"
 #include "UUtils.h"
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -17,6 +19,8 @@
 #include <sys/stat.h>
 
 using namespace tessaly;
+
+using tessaly::testing::FileSizeLimit;
 
 namespace {
 
@@ -39,24 +43,6 @@ std::string FileText(const std::map<std::string, std::string>& values)
     }
     return text;
 }
-
-// Writes beyond `bytes` fail with EFBIG for the life of the object (also
-// for root, whom permissions do not stop).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
-};
 
 class SettingsStoreTest : public ::testing::Test {
 protected:

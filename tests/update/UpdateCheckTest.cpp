@@ -5,6 +5,8 @@
 
 #include "LoopbackHttpServer.h"
 
+#include "WindowFakes.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -17,6 +19,8 @@
 #include <deque>
 #include <functional>
 #include <optional>
+
+using tessaly::testing::FakeMessageBox;
 
 namespace {
 
@@ -35,30 +39,6 @@ QString Offer(const QString& version)
     return QStringLiteral("There is a new update: (version ") + version
         + QStringLiteral(") available for your application!. Do you want download this update now?");
 }
-
-struct Shown {
-    QString text;
-    IMessageBox::Kind kind;
-    IMessageBox::Buttons buttons;
-};
-
-class FakeMessageBox : public IMessageBox {
-public:
-    Answer Show(const QString& text, Kind kind, Buttons buttons) override
-    {
-        shown.push_back({text, kind, buttons});
-        if (onShow)
-            onShow();
-        if (answers.empty())
-            return AnswerOk;
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::vector<Shown> shown;
-    std::deque<Answer> answers;
-    std::function<void()> onShow;
-};
 
 class NullStatusBar : public tessaly::IStatusBar {
 public:
