@@ -1,5 +1,7 @@
 #include "PageText.h"
 
+#include "UUtils.h"
+
 #include <array>
 #include <cctype>
 
@@ -15,24 +17,6 @@ bool IsAsciiAlpha(char c)
 bool IsSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-char Upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
-char Lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-std::string LowerAscii(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = Lower(c);
-    return out;
 }
 
 bool NeedsNoQuotes(std::string_view value)
@@ -65,7 +49,7 @@ std::size_t FindClosingTag(std::string_view in, std::size_t pos, std::string_vie
         const std::size_t lt = in.find("</", pos);
         if (lt == std::string_view::npos)
             return lt;
-        if (LowerAscii(in.substr(lt + 2, lowerName.size())) == lowerName) {
+        if (AsciiLower(in.substr(lt + 2, lowerName.size())) == lowerName) {
             const std::size_t after = lt + 2 + lowerName.size();
             if (after >= in.size() || IsSpace(in[after]) || in[after] == '>' || in[after] == '/')
                 return lt;
@@ -128,12 +112,6 @@ private:
         return in_.substr(begin, p - begin);
     }
 
-    void AppendUpper(std::string_view name)
-    {
-        for (char c : name)
-            out_.push_back(Upper(c));
-    }
-
     bool EndTag()
     {
         std::size_t p = pos_ + 2;
@@ -141,7 +119,7 @@ private:
         const std::size_t end = in_.find('>', p);
         const std::size_t stop = end == std::string_view::npos ? in_.size() : end + 1;
         out_.append("</");
-        AppendUpper(name);
+        out_.append(AsciiUpper(name));
         out_.append(in_.substr(p, stop - p));
         pos_ = stop;
         return true;
@@ -152,7 +130,7 @@ private:
         std::size_t p = pos_ + 1;
         const std::string_view name = Name(p);
         out_.push_back('<');
-        AppendUpper(name);
+        out_.append(AsciiUpper(name));
         while (p < in_.size()) {
             while (p < in_.size() && IsSpace(in_[p]))
                 ++p;
@@ -208,7 +186,7 @@ private:
             }
         }
         pos_ = p;
-        const std::string lowerName = LowerAscii(name);
+        const std::string lowerName = AsciiLower(name);
         if (IsRawTextElement(lowerName)) {
             const std::size_t close = FindClosingTag(in_, pos_, lowerName);
             const std::size_t stop = close == std::string_view::npos ? in_.size() : close;
